@@ -1,0 +1,15 @@
+#ifndef DELAY_SLEEP_H
+#define DELAY_SLEEP_H
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <cstdint>
+
+// Kernel32's Sleep, for POSIX: returns once at least this many milliseconds
+// have passed, whatever signals arrive meanwhile.
+void Sleep(std::uint32_t milliseconds);
+#endif
+
+#endif

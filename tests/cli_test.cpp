@@ -1,0 +1,416 @@
+// End-to-end tests of the delay command, run as a separate process.
+//
+//   cli_test [gtest flags] --delay=PATH [--launcher=PATH] [--recorder=PATH]
+//
+// --delay    the command under test
+// --launcher a program that runs it (Wine, for a Windows build)
+// --recorder the recording build, whose Sleep writes each wait length to
+//            standard error instead of waiting
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+enum class Output { capture, closed, full, reader_gone };
+
+struct Options {
+	Output output = Output::capture;
+	bool stdin_open_pipe = false; // else /dev/null
+	std::vector<std::pair<double, int>> signals; // (seconds after start, signal)
+	double kill_after = 60;
+};
+
+struct Result {
+	int status = -1;
+	std::string out, err;
+	double seconds = 0;
+	bool killed = false;
+};
+
+std::string delay_path, launcher_path, recorder_path;
+
+bool under_launcher() { return !launcher_path.empty(); }
+
+// Room for a wrong unit to show, and for Wine's start-up.
+double slack() { return under_launcher() ? 15.0 : 2.0; }
+
+std::string newline() { return under_launcher() ? "\r\n" : "\n"; }
+
+void drain(int fd, std::string &into, bool &open)
+{
+	char buf[4096];
+	ssize_t n = read(fd, buf, sizeof buf);
+	if (n > 0)
+		into.append(buf, static_cast<size_t>(n));
+	else if (n == 0 || errno != EINTR)
+		open = false;
+}
+
+Result run(const std::string &program, const std::vector<std::string> &args, const Options &options = {})
+{
+	std::vector<std::string> words;
+	if (program == delay_path && under_launcher())
+		words.push_back(launcher_path);
+	words.push_back(program);
+	words.insert(words.end(), args.begin(), args.end());
+	std::vector<char *> argv;
+	for (auto &w : words)
+		argv.push_back(w.data());
+	argv.push_back(nullptr);
+
+	int out[2], err[2], in[2];
+	if (pipe(out) != 0 || pipe(err) != 0 || pipe(in) != 0)
+		ADD_FAILURE() << "pipe: " << errno;
+	if (options.output == Output::reader_gone) {
+		close(out[0]);
+		out[0] = -1;
+	}
+
+	Result result;
+	const auto start = Clock::now();
+	const pid_t pid = fork();
+	if (pid == 0) {
+		// The tool must meet the signals' default actions, whatever this
+		// process inherited.
+		sigset_t none;
+		sigemptyset(&none);
+		sigprocmask(SIG_SETMASK, &none, nullptr);
+		for (int sig : {SIGINT, SIGTERM, SIGPIPE, SIGCHLD})
+			signal(sig, SIG_DFL);
+		if (options.stdin_open_pipe)
+			dup2(in[0], 0);
+		else
+			dup2(open("/dev/null", O_RDONLY), 0);
+		switch (options.output) {
+		case Output::capture:
+		case Output::reader_gone:
+			dup2(out[1], 1);
+			break;
+		case Output::closed:
+			close(1);
+			break;
+		case Output::full:
+			dup2(open("/dev/full", O_WRONLY), 1);
+			break;
+		}
+		dup2(err[1], 2);
+		for (int fd = 3; fd < 256; ++fd)
+			close(fd);
+		execv(argv[0], argv.data());
+		_exit(127);
+	}
+	close(out[1]);
+	close(err[1]);
+	close(in[0]); // in[1] stays open: an empty pipe that never ends
+
+	auto elapsed = [&] { return std::chrono::duration<double>(Clock::now() - start).count(); };
+	bool out_open = options.output != Output::reader_gone, err_open = true, reaped = false;
+	size_t next_signal = 0;
+	while (!reaped) {
+		double wake = options.kill_after;
+		if (next_signal < options.signals.size())
+			wake = options.signals[next_signal].first;
+		const int timeout_ms = static_cast<int>(std::max(0.0, wake - elapsed()) * 1000) + 1;
+		pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
+		if (out_open || err_open) {
+			fds[0].fd = out_open ? out[0] : -1;
+			fds[1].fd = err_open ? err[0] : -1;
+			// Short polls while the pipes are open, so a signal is sent on time.
+			if (poll(fds, 2, std::min(timeout_ms, 10)) > 0) {
+				if (fds[0].revents)
+					drain(out[0], result.out, out_open);
+				if (fds[1].revents)
+					drain(err[0], result.err, err_open);
+			}
+		} else {
+			usleep(static_cast<useconds_t>(std::min(timeout_ms, 2) * 1000));
+		}
+		if (waitpid(pid, &result.status, WNOHANG) == pid) {
+			result.seconds = elapsed();
+			reaped = true;
+		} else if (next_signal < options.signals.size() && elapsed() >= options.signals[next_signal].first) {
+			kill(pid, options.signals[next_signal++].second);
+		} else if (elapsed() >= options.kill_after) {
+			kill(pid, SIGKILL);
+			result.killed = true;
+		}
+	}
+	while (out_open)
+		drain(out[0], result.out, out_open);
+	while (err_open)
+		drain(err[0], result.err, err_open);
+	if (out[0] >= 0)
+		close(out[0]);
+	close(err[0]);
+	close(in[1]);
+	return result;
+}
+
+Result run_delay(const std::vector<std::string> &args, const Options &options = {})
+{
+	return run(delay_path, args, options);
+}
+
+bool exited_zero(const Result &r) { return WIFEXITED(r.status) && WEXITSTATUS(r.status) == 0; }
+
+class Delay : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		if (access(delay_path.c_str(), X_OK) != 0)
+			GTEST_SKIP() << "no build at '" << delay_path << "'; build its preset first";
+		if (under_launcher()) {
+			const Result probe = run(launcher_path, {"--version"}, {});
+			if (!exited_zero(probe))
+				GTEST_SKIP() << launcher_path << " cannot start on this machine (status "
+					     << probe.status << ")" << (probe.err.empty() ? "" : ": ") << probe.err;
+		}
+	}
+};
+
+TEST_F(Delay, NoArgumentWritesTheUsageLineAndExitsAtOnce)
+{
+	for (bool open_stdin : {false, true}) {
+		Options options;
+		options.stdin_open_pipe = open_stdin; // a read would block until killed
+		options.kill_after = 30;
+		const Result r = run_delay({}, options);
+		EXPECT_FALSE(r.killed);
+		EXPECT_TRUE(exited_zero(r)) << r.status;
+		EXPECT_EQ(r.out, "Input the delay time(0.1 sec.)" + newline());
+		if (!under_launcher()) {
+			EXPECT_EQ(r.err, "");
+		}
+		EXPECT_LT(r.seconds, slack());
+	}
+}
+
+TEST_F(Delay, WaitsAtLeastTheDelayAndWritesNothing)
+{
+	const struct {
+		std::vector<std::string> args;
+		double at_least;
+	} cases[] = {
+		{{"3"}, 0.3},
+		{{"   00000000005"}, 0.5}, // longer than 10 characters: converted whole
+		{{"+2"}, 0.2},
+		{{""}, 0},
+		{{"-1"}, 0}, // negative: no wait, not 49.7 days
+		{{"abc"}, 0},
+	};
+	for (const auto &c : cases) {
+		const Result r = run_delay(c.args, {});
+		SCOPED_TRACE(c.args[0]);
+		EXPECT_TRUE(exited_zero(r)) << r.status;
+		EXPECT_EQ(r.out, "");
+		if (!under_launcher()) {
+			EXPECT_EQ(r.err, "");
+		}
+		EXPECT_GE(r.seconds, c.at_least);
+		EXPECT_LT(r.seconds, c.at_least + slack());
+	}
+}
+
+// The rest needs the POSIX build and its process model.
+class Native : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		if (under_launcher() || recorder_path.empty())
+			GTEST_SKIP() << "needs the POSIX build and its recording twin";
+	}
+};
+
+std::vector<std::uint64_t> wait_lengths(const std::vector<std::string> &args, Result *result = nullptr)
+{
+	const Result r = run(recorder_path, args, {});
+	EXPECT_TRUE(exited_zero(r)) << r.status;
+	EXPECT_EQ(r.out, "");
+	std::vector<std::uint64_t> lengths;
+	size_t start = 0;
+	for (size_t end; (end = r.err.find('\n', start)) != std::string::npos; start = end + 1)
+		lengths.push_back(std::stoull(r.err.substr(start, end - start)));
+	EXPECT_EQ(start, r.err.size()) << "stray output: " << r.err;
+	if (result)
+		*result = r;
+	return lengths;
+}
+
+using Lengths = std::vector<std::uint64_t>;
+
+// A count past 42,949,672 tenths goes to Sleep in pieces just short of
+// 0xFFFFFFFF, which kernel32 reads as "forever".
+const std::uint64_t piece = 4294967200;
+
+Lengths pieces(std::uint64_t n, std::uint64_t last)
+{
+	Lengths l(n, piece);
+	l.push_back(last);
+	return l;
+}
+
+TEST_F(Native, HandsSleepTheExactWaitLengths)
+{
+	const struct {
+		std::vector<std::string> args;
+		Lengths lengths;
+	} cases[] = {
+		{{"5"}, {500}},
+		{{"0"}, {0}},
+		{{""}, {0}},
+		{{"007"}, {700}},
+		{{"4abc"}, {400}},
+		{{"3.9"}, {300}},
+		{{"+3"}, {300}},
+		{{"5", "9"}, {500}},
+		{{"abc"}, {0}},
+		{{"0x10"}, {0}},
+		{{"-"}, {0}},
+		{{"+"}, {0}},
+		{{"+-3"}, {0}},
+		{{"--3"}, {0}},
+		{{"- 3"}, {0}},
+		{{"+ 3"}, {0}},
+		{{"-0"}, {0}},
+		{{" \t\n\v\f\r"}, {0}},
+		{{" \t\n\v\f\r+12 34"}, {1200}},
+		// Signed and unsigned 32-bit boundaries.
+		{{"42949672"}, {4294967200}},
+		{{"42949673"}, {piece, 100}},
+		{{"85899344"}, {piece, piece}},
+		{{"-1"}, {0}},
+		{{"-2147483648"}, {0}},
+		{{"-2147483649"}, {0}},
+		{{"-99999999999999999999"}, {0}},
+		{{"2147483647"}, pieces(50, 4700)},
+		{{"2147483648"}, pieces(50, 4700)},
+		{{"4294967295"}, pieces(50, 4700)},
+		{{"4294967296"}, pieces(50, 4700)},
+		{{"99999999999999999999"}, pieces(50, 4700)},
+		// 10 characters fit the classic buffer; longer texts are read whole.
+		{{"1234567890"}, pieces(28, 3197707400)},
+		{{"  00000007"}, {700}},
+		{{"   00000000005"}, {500}},
+		{{"000000000000000000000000000001"}, {100}},
+	};
+	for (const auto &c : cases) {
+		SCOPED_TRACE(testing::PrintToString(c.args));
+		EXPECT_EQ(wait_lengths(c.args), c.lengths);
+	}
+}
+
+TEST_F(Native, EveryByteBeforeADigitFallsInAFixedClass)
+{
+	// Bytes 0x80 to 0xFF are neither blanks nor digits in any locale.
+	for (unsigned byte = 0x01; byte <= 0xFF; ++byte) {
+		const char c = static_cast<char>(byte);
+		std::uint64_t expected = 0;
+		if (c == ' ' || (c >= '\t' && c <= '\r') || c == '+')
+			expected = 700;
+		else if (c >= '0' && c <= '9')
+			expected = (static_cast<std::uint64_t>(c - '0') * 10 + 7) * 100;
+		SCOPED_TRACE(byte);
+		EXPECT_EQ(wait_lengths({std::string(1, c) + "7"}), Lengths{expected});
+	}
+}
+
+TEST_F(Native, HostileArgumentsEndWellAndWriteNothing)
+{
+	// The longest single argument Linux passes: 131,071 bytes.
+	std::string longest(65000, ' ');
+	longest += std::string(131071 - 65000 - 2, '0') + "42";
+	ASSERT_EQ(longest.size(), 131071u);
+	EXPECT_EQ(wait_lengths({longest}), Lengths{4200});
+
+	std::vector<std::string> many{"3"};
+	many.insert(many.end(), 100, "99999999999");
+	EXPECT_EQ(wait_lengths(many), Lengths{300});
+}
+
+TEST_F(Native, AFailedUsageWriteStillExitsZero)
+{
+	for (Output output : {Output::closed, Output::full, Output::reader_gone}) {
+		Options options;
+		options.output = output;
+		const Result r = run_delay({}, options);
+		SCOPED_TRACE(static_cast<int>(output));
+		EXPECT_TRUE(exited_zero(r)) << (WIFSIGNALED(r.status) ? "killed by signal " : "status ")
+					    << (WIFSIGNALED(r.status) ? WTERMSIG(r.status) : r.status);
+	}
+}
+
+TEST_F(Native, HarmlessSignalsChangeNothing)
+{
+	for (int sig : {SIGWINCH, SIGCHLD, SIGURG, SIGCONT}) {
+		Options options;
+		options.signals = {{0.2, sig}, {0.5, sig}};
+		const Result r = run_delay({"10"}, options);
+		SCOPED_TRACE(sig);
+		EXPECT_TRUE(exited_zero(r)) << r.status;
+		EXPECT_GE(r.seconds, 1.0);
+		EXPECT_LT(r.seconds, 1.0 + slack());
+	}
+}
+
+TEST_F(Native, AStopInsideTheWaitDoesNotMoveTheDeadline)
+{
+	Options options;
+	options.signals = {{0.3, SIGSTOP}, {1.8, SIGCONT}};
+	const Result r = run_delay({"20"}, options);
+	EXPECT_TRUE(exited_zero(r)) << r.status;
+	EXPECT_GE(r.seconds, 2.0);
+	EXPECT_LT(r.seconds, 3.0); // 3.5 if the stop's 1.5 s were added
+}
+
+TEST_F(Native, StoppedPastTheDeadlineItEndsWhenContinued)
+{
+	Options options;
+	options.signals = {{0.05, SIGSTOP}, {2.5, SIGCONT}};
+	const Result r = run_delay({"10"}, options);
+	EXPECT_TRUE(exited_zero(r)) << r.status;
+	EXPECT_GE(r.seconds, 2.5);
+	EXPECT_LT(r.seconds, 3.2); // 3.45 if the 0.95 s left at the stop were waited again
+}
+
+TEST_F(Native, InterruptsEndTheWaitByTheirSignal)
+{
+	for (int sig : {SIGINT, SIGTERM}) {
+		Options options;
+		options.signals = {{0.2, sig}};
+		const Result r = run_delay({"100"}, options);
+		SCOPED_TRACE(sig);
+		ASSERT_TRUE(WIFSIGNALED(r.status)) << r.status;
+		EXPECT_EQ(WTERMSIG(r.status), sig);
+		EXPECT_LT(r.seconds, 0.2 + slack());
+	}
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+	testing::InitGoogleTest(&argc, argv);
+	for (int i = 1; i < argc; ++i) {
+		const std::string arg = argv[i];
+		for (auto [flag, value] : {std::pair{"--delay=", &delay_path}, {"--launcher=", &launcher_path},
+					   {"--recorder=", &recorder_path}})
+			if (arg.rfind(flag, 0) == 0)
+				*value = arg.substr(std::string(flag).size());
+	}
+	return RUN_ALL_TESTS();
+}
