@@ -2,7 +2,9 @@
 #define DELAY_SLEEP_H
 
 #ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 #include <windows.h>
 #else
 #include <cstdint>
