@@ -7,6 +7,26 @@
 #include <sys/prctl.h>
 #endif
 
+// Waits until the given time from now on the clock: an absolute deadline, so
+// that a signal interrupting the wait neither shortens nor lengthens it.
+// Returns 0 once it has passed, or the error of a clock the system lacks.
+static int sleep_on(clockid_t clock, std::uint32_t milliseconds)
+{
+	timespec deadline;
+	if (clock_gettime(clock, &deadline) != 0)
+		return errno;
+	deadline.tv_sec += static_cast<time_t>(milliseconds / 1000);
+	deadline.tv_nsec += static_cast<long>(milliseconds % 1000 * 1000000u);
+	if (deadline.tv_nsec >= 1000000000L) {
+		deadline.tv_sec += 1;
+		deadline.tv_nsec -= 1000000000L;
+	}
+	int error;
+	while ((error = clock_nanosleep(clock, TIMER_ABSTIME, &deadline, nullptr)) == EINTR)
+		;
+	return error;
+}
+
 void Sleep(std::uint32_t milliseconds)
 {
 	if (milliseconds == 0)
@@ -16,23 +36,10 @@ void Sleep(std::uint32_t milliseconds)
 	// mean "back to the default").
 	prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
-	// An absolute deadline: a signal that interrupts the wait neither
-	// shortens nor lengthens it. Boot time counts a suspend as time passed,
-	// as the person waiting does.
-	timespec deadline;
-	clockid_t clock = CLOCK_MONOTONIC;
 #ifdef CLOCK_BOOTTIME
-	if (clock_gettime(CLOCK_BOOTTIME, &deadline) == 0)
-		clock = CLOCK_BOOTTIME;
-	else
+	// Time spent suspended counts, as it does for the person waiting.
+	if (sleep_on(CLOCK_BOOTTIME, milliseconds) == 0)
+		return;
 #endif
-		clock_gettime(clock, &deadline);
-	deadline.tv_sec += static_cast<time_t>(milliseconds / 1000);
-	deadline.tv_nsec += static_cast<long>(milliseconds % 1000 * 1000000u);
-	if (deadline.tv_nsec >= 1000000000L) {
-		deadline.tv_sec += 1;
-		deadline.tv_nsec -= 1000000000L;
-	}
-	while (clock_nanosleep(clock, TIMER_ABSTIME, &deadline, nullptr) == EINTR)
-		;
+	sleep_on(CLOCK_MONOTONIC, milliseconds);
 }
