@@ -66,8 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
 	const size_t expected_count = model(text, expected);
 	if (status != 0 || wait_count != expected_count ||
 	    std::memcmp(waits, expected, expected_count * sizeof expected[0]) != 0) {
-		std::fprintf(stderr, "text \"%s\": status %d, %zu waits, expected %zu\n", text, status,
-			     wait_count, expected_count);
+		std::fprintf(stderr, "text \"");
+		for (const char *c = text; *c != '\0'; ++c)
+			std::fprintf(stderr, *c > ' ' && *c < 0x7f ? "%c" : "\\x%02x", static_cast<unsigned char>(*c));
+		std::fprintf(stderr, "\": status %d, %zu waits, expected %zu\n", status, wait_count, expected_count);
 		for (size_t i = 0; i < wait_count || i < expected_count; ++i)
 			std::fprintf(stderr, "  %lu / %lu\n", i < wait_count ? static_cast<unsigned long>(waits[i]) : 0UL,
 				     i < expected_count ? static_cast<unsigned long>(expected[i]) : 0UL);
