@@ -31,6 +31,7 @@ peak_kib() { # the least of 20 runs
 field() { echo "$1" | cut -d' ' -f"$2"; }
 # calc EXPRESSION: awk arithmetic on the shell's numbers
 calc() { awk "BEGIN { printf \"%.3f\", $1 }"; }
+micro() { awk "BEGIN { printf \"%.1f\", $1 }"; }
 verdict() { awk "BEGIN { print ($1) ? \"met\" : \"NOT MET\" }"; }
 
 i_delay=$(instructions "$delay" 0)
@@ -50,11 +51,11 @@ m_sleep=$(peak_kib "$sleep" 0)
 # Overshoot: wall time less the 100 ms asked for less the command's own
 # start-up (its median for 0 above).
 wake=$("$work/alternate" 100 "$delay" 1 -- "$sleep" 0.1)
-over_delay=$(calc "$(field "$wake" 1) - 100000 - $(field "$vs_sleep" 1)")
-over_sleep=$(calc "$(field "$wake" 2) - 100000 - $(field "$vs_sleep" 2)")
+over_delay=$(micro "$(field "$wake" 1) - 100000 - $(field "$vs_sleep" 1)")
+over_sleep=$(micro "$(field "$wake" 2) - 100000 - $(field "$vs_sleep" 2)")
 
 busy=$("$work/alternate" 9 "$delay" 10 -- "$delay" 0)
-cpu_extra=$(calc "$(field "$busy" 4) - $(field "$busy" 5)")
+cpu_extra=$(micro "$(field "$busy" 4) - $(field "$busy" 5)")
 
 if sh tests/no_files.sh "$delay" >/dev/null; then files=none; files_met=met; else files=some; files_met="NOT MET"; fi
 
