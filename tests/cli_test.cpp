@@ -291,6 +291,8 @@ TEST_F(Native, HandsSleepTheExactWaitLengths)
 		{{"+"}, {0}},
 		{{"+-3"}, {0}},
 		{{"--3"}, {0}},
+		{{"++3"}, {0}},
+		{{"-+3"}, {0}},
 		{{"- 3"}, {0}},
 		{{"+ 3"}, {0}},
 		{{"-0"}, {0}},
@@ -312,6 +314,7 @@ TEST_F(Native, HandsSleepTheExactWaitLengths)
 		// 10 characters fit the classic buffer; longer texts are read whole.
 		{{"1234567890"}, pieces(28, 3197707400)},
 		{{"  00000007"}, {700}},
+		{{"00000000003"}, {300}},
 		{{"   00000000005"}, {500}},
 		{{"000000000000000000000000000001"}, {100}},
 	};
@@ -340,9 +343,13 @@ TEST_F(Native, HostileArgumentsEndWellAndWriteNothing)
 {
 	// The longest single argument Linux passes: 131,071 bytes.
 	std::string longest(65000, ' ');
-	longest += std::string(131071 - 65000 - 2, '0') + "42";
+	longest += std::string(131071 - 65000 - 1, '0') + "3";
 	ASSERT_EQ(longest.size(), 131071u);
-	EXPECT_EQ(wait_lengths({longest}), Lengths{4200});
+	EXPECT_EQ(wait_lengths({longest}), Lengths{300});
+	const Result r = run_delay({longest});
+	EXPECT_TRUE(exited_zero(r)) << r.status;
+	EXPECT_EQ(r.out + r.err, "");
+	EXPECT_GE(r.seconds, 0.3);
 
 	std::vector<std::string> many{"3"};
 	many.insert(many.end(), 100, "99999999999");

@@ -1,7 +1,7 @@
-// Fuzzes delay's reading of its argument: for every text, the waits handed to
-// Sleep must be exactly those of a model written apart from the tool, which
-// reads the digits into a wide integer, clamps it, and splits the wait into
-// the pieces that kernel32's Sleep can take.
+// Fuzzes delay's reading of its argument: for every text, the wait and the
+// waits handed to Sleep must be exactly those of a model written apart from
+// the tool, which reads the digits into a wide integer, clamps it, and splits
+// the wait into the pieces that kernel32's Sleep can take.
 #include "delay.h"
 #include "sleep.h"
 
@@ -16,7 +16,8 @@ const size_t most_waits = 64;
 std::uint32_t waits[most_waits];
 size_t wait_count;
 
-size_t model(const char *text, std::uint32_t *out)
+// Returns the number of waits, and the whole wait in *total.
+size_t model(const char *text, std::uint32_t *out, std::uint64_t *total)
 {
 	size_t i = 0;
 	while (text[i] != '\0' && std::memchr("\t\n\v\f\r ", text[i], 6) != nullptr)
@@ -33,12 +34,13 @@ size_t model(const char *text, std::uint32_t *out)
 	if (negative)
 		count = 0;
 
-	const std::uint64_t total = count * 100, piece = 4294967200;
+	const std::uint64_t piece = 4294967200;
+	*total = count * 100;
 	size_t n = 0;
-	for (std::uint64_t k = 0; k < total / piece; ++k)
+	for (std::uint64_t k = 0; k < *total / piece; ++k)
 		out[n++] = static_cast<std::uint32_t>(piece);
-	if (total % piece != 0 || n == 0)
-		out[n++] = static_cast<std::uint32_t>(total % piece);
+	if (*total % piece != 0 || n == 0)
+		out[n++] = static_cast<std::uint32_t>(*total % piece);
 	return n;
 }
 
@@ -63,13 +65,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, size_t size)
 	wait_count = 0;
 	const int status = delay(2, argv);
 	std::uint32_t expected[most_waits];
-	const size_t expected_count = model(text, expected);
-	if (status != 0 || wait_count != expected_count ||
+	std::uint64_t expected_total;
+	const size_t expected_count = model(text, expected, &expected_total);
+	if (status != 0 || delay_milliseconds(text) != expected_total || wait_count != expected_count ||
 	    std::memcmp(waits, expected, expected_count * sizeof expected[0]) != 0) {
 		std::fprintf(stderr, "text \"");
 		for (const char *c = text; *c != '\0'; ++c)
 			std::fprintf(stderr, *c > ' ' && *c < 0x7f ? "%c" : "\\x%02x", static_cast<unsigned char>(*c));
-		std::fprintf(stderr, "\": status %d, %zu waits, expected %zu\n", status, wait_count, expected_count);
+		std::fprintf(stderr, "\": status %d, %llu ms in %zu waits, expected %llu ms in %zu\n", status,
+			     static_cast<unsigned long long>(delay_milliseconds(text)), wait_count,
+			     static_cast<unsigned long long>(expected_total), expected_count);
 		for (size_t i = 0; i < wait_count || i < expected_count; ++i)
 			std::fprintf(stderr, "  %lu / %lu\n", i < wait_count ? static_cast<unsigned long>(waits[i]) : 0UL,
 				     i < expected_count ? static_cast<unsigned long>(expected[i]) : 0UL);
