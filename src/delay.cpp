@@ -8,9 +8,9 @@
 // Counts past the signed 32-bit range saturate, as the C library's atoi does.
 static const std::uint64_t largest_count = 2147483647;
 
-// The longest wait Sleep is handed at once: 42,949,672 tenths. One more
-// millisecond short of 2^32 would be 0xFFFFFFFF, which kernel32 reads as
-// "forever".
+// The longest wait Sleep is handed at once: 42,949,672 tenths, the most whose
+// milliseconds fit 32 bits. Longer waits go in pieces, so Sleep never sees
+// 0xFFFFFFFF, which kernel32 reads as "forever".
 static const std::uint32_t longest_piece = 4294967200u;
 
 std::uint64_t delay_milliseconds(const char *text)
@@ -28,6 +28,7 @@ std::uint64_t delay_milliseconds(const char *text)
 		if (tenths > largest_count)
 			tenths = largest_count;
 	}
+	// No wait for a negative count, rather than the 49.7 days of a wrapped one.
 	return negative ? 0 : tenths * 100;
 }
 
