@@ -311,7 +311,7 @@ TEST_F(Native, HandsSleepTheExactWaitLengths)
 		{{"4294967295"}, pieces(50, 4700)},
 		{{"4294967296"}, pieces(50, 4700)},
 		{{"99999999999999999999"}, pieces(50, 4700)},
-		// 10 characters fit the classic buffer; longer texts are read whole.
+		// Texts of 10 characters and longer are read whole.
 		{{"1234567890"}, pieces(28, 3197707400)},
 		{{"  00000007"}, {700}},
 		{{"00000000003"}, {300}},
