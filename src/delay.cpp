@@ -1,19 +1,19 @@
 #include "delay.h"
 #include "sleep.h"
 
-#include <csignal>
-#include <cstdint>
-#include <cstdio>
+#include <signal.h>
+#include <stdint.h>
+#include <stdio.h>
 
 // Counts past the signed 32-bit range saturate, as the C library's atoi does.
-static const std::uint64_t largest_count = 2147483647;
+static const uint64_t largest_count = 2147483647;
 
 // The longest wait Sleep is handed at once: 42,949,672 tenths, the most whose
 // milliseconds fit 32 bits. Longer waits go in pieces, so Sleep never sees
 // 0xFFFFFFFF, which kernel32 reads as "forever".
-static const std::uint32_t longest_piece = 4294967200u;
+static const uint32_t longest_piece = 4294967200u;
 
-std::uint64_t delay_milliseconds(const char *text)
+uint64_t delay_milliseconds(const char *text)
 {
 	// Fixed byte classes: the text must mean the same in every locale.
 	const unsigned char *p = reinterpret_cast<const unsigned char *>(text);
@@ -22,9 +22,9 @@ std::uint64_t delay_milliseconds(const char *text)
 	const bool negative = *p == '-';
 	if (*p == '-' || *p == '+')
 		++p;
-	std::uint64_t tenths = 0;
+	uint64_t tenths = 0;
 	for (; *p >= '0' && *p <= '9'; ++p) {
-		tenths = tenths * 10 + std::uint64_t(*p - '0');
+		tenths = tenths * 10 + uint64_t(*p - '0');
 		if (tenths > largest_count)
 			tenths = largest_count;
 	}
@@ -37,14 +37,14 @@ int delay(int argc, char *argv[])
 	if (argc < 2) {
 #ifdef SIGPIPE
 		// A reader that has gone must not turn the exit status into a signal.
-		std::signal(SIGPIPE, SIG_IGN);
+		signal(SIGPIPE, SIG_IGN);
 #endif
-		std::fputs("Input the delay time(0.1 sec.)\n", stdout);
+		fputs("Input the delay time(0.1 sec.)\n", stdout);
 		return 0;
 	}
-	std::uint64_t milliseconds = delay_milliseconds(argv[1]);
+	uint64_t milliseconds = delay_milliseconds(argv[1]);
 	for (; milliseconds > longest_piece; milliseconds -= longest_piece)
 		Sleep(longest_piece);
-	Sleep(static_cast<std::uint32_t>(milliseconds));
+	Sleep(static_cast<uint32_t>(milliseconds));
 	return 0;
 }

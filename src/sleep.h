@@ -7,11 +7,11 @@
 #endif
 #include <windows.h>
 #else
-#include <cstdint>
+#include <stdint.h>
 
 // Kernel32's Sleep, for POSIX: returns once at least this many milliseconds
 // have passed, whatever signals arrive meanwhile.
-void Sleep(std::uint32_t milliseconds);
+void Sleep(uint32_t milliseconds);
 #endif
 
 #endif

@@ -1,8 +1,8 @@
 #include "sleep.h"
 
-#include <cerrno>
-#include <cstdint>
-#include <ctime>
+#include <errno.h>
+#include <stdint.h>
+#include <time.h>
 #ifdef __linux__
 #include <sys/prctl.h>
 #endif
@@ -10,7 +10,7 @@
 // Waits until the given time from now on the clock: an absolute deadline, so
 // that a signal interrupting the wait neither shortens nor lengthens it.
 // Returns 0 once it has passed, or the error of a clock the system lacks.
-static int sleep_on(clockid_t clock, std::uint32_t milliseconds)
+static int sleep_on(clockid_t clock, uint32_t milliseconds)
 {
 	timespec deadline;
 	if (clock_gettime(clock, &deadline) != 0)
@@ -27,7 +27,7 @@ static int sleep_on(clockid_t clock, std::uint32_t milliseconds)
 	return error;
 }
 
-void Sleep(std::uint32_t milliseconds)
+void Sleep(uint32_t milliseconds)
 {
 	if (milliseconds == 0)
 		return;

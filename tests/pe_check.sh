@@ -1,7 +1,7 @@
 #!/bin/sh
-# Checks a Windows build without running it: a console program of the given
-# format that imports Sleep from KERNEL32.dll and needs no DLL beyond the
-# system's own (KERNEL32 and the C runtime, msvcrt or the UCRT).
+# Checks a Windows build without running it: a stripped console program of
+# the given format that imports Sleep from KERNEL32.dll and needs no DLL
+# beyond the system's own (KERNEL32 and the C runtime, msvcrt or the UCRT).
 #
 #   pe_check.sh OBJDUMP EXE FORMAT KIND      e.g. ... pei-i386 PE32
 set -u
@@ -14,6 +14,7 @@ fail() { echo "$exe: $*"; status=1; }
 printf '%s\n' "$headers" | grep -q "file format $format\$" || fail "not $format"
 printf '%s\n' "$headers" | grep -q "^Magic.*($kind)\$" || fail "not $kind"
 printf '%s\n' "$headers" | grep -q '^Subsystem.*(Windows CUI)$' || fail "not a console program"
+printf '%s\n' "$headers" | grep -q 'symbols stripped$' || fail "has a symbol table: not stripped"
 imports=$(printf '%s\n' "$headers" | awk '
 	/DLL Name:/ { dll = $3; print dll; next }
 	dll != "" && NF >= 3 && $1 ~ /^[0-9a-f]+$/ { print dll ":" $3 }
@@ -25,5 +26,5 @@ for dll in $(printf '%s\n' "$imports" | grep -v :); do
 	*) fail "needs $dll" ;;
 	esac
 done
-[ $status -eq 0 ] && echo "$exe: $format, $kind, console, Sleep from KERNEL32.dll, no DLL beyond the system's"
+[ $status -eq 0 ] && echo "$exe: $format, $kind, console, stripped, Sleep from KERNEL32.dll, no DLL beyond the system's"
 exit $status
