@@ -44,7 +44,7 @@ int delay(int argc, char *argv[])
 	}
 	uint64_t milliseconds = delay_milliseconds(argv[1]);
 	for (; milliseconds > longest_piece; milliseconds -= longest_piece)
-		Sleep(longest_piece);
-	Sleep(static_cast<uint32_t>(milliseconds));
+		platform::Sleep(longest_piece);
+	platform::Sleep(static_cast<uint32_t>(milliseconds));
 	return 0;
 }

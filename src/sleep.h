@@ -1,17 +1,16 @@
 #ifndef DELAY_SLEEP_H
 #define DELAY_SLEEP_H
 
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
 #include <stdint.h>
 
-// Kernel32's Sleep, for POSIX: returns once at least this many milliseconds
-// have passed, whatever signals arrive meanwhile.
+namespace platform {
+
+// The wait, with kernel32's meaning: returns once at least this many
+// milliseconds have passed. 0xFFFFFFFF, kernel32's "forever", is never asked
+// for. On Windows it is kernel32's Sleep, checked against a clock; elsewhere
+// a layer of our own.
 void Sleep(uint32_t milliseconds);
-#endif
+
+} // namespace platform
 
 #endif

@@ -27,7 +27,7 @@ static int sleep_on(clockid_t clock, uint32_t milliseconds)
 	return error;
 }
 
-void Sleep(uint32_t milliseconds)
+void platform::Sleep(uint32_t milliseconds)
 {
 	if (milliseconds == 0)
 		return;

@@ -46,7 +46,7 @@ size_t model(const char *text, std::uint32_t *out, std::uint64_t *total)
 
 } // namespace
 
-void Sleep(std::uint32_t milliseconds)
+void platform::Sleep(uint32_t milliseconds)
 {
 	if (wait_count == most_waits)
 		std::abort();

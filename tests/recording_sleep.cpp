@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-void Sleep(uint32_t milliseconds)
+void platform::Sleep(uint32_t milliseconds)
 {
 	std::fprintf(stderr, "%lu\n", static_cast<unsigned long>(milliseconds));
 }

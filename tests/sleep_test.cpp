@@ -20,7 +20,7 @@ void count_interruption(int) { interruptions = interruptions + 1; }
 double seconds_for(std::uint32_t milliseconds)
 {
 	const auto start = Clock::now();
-	Sleep(milliseconds);
+	platform::Sleep(milliseconds);
 	return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
@@ -51,7 +51,7 @@ TEST(Sleep, SignalsWithAHandlerNeitherShortenNorEndIt)
 
 TEST(Sleep, LowersTheTimerSlack)
 {
-	Sleep(1);
+	platform::Sleep(1);
 	EXPECT_EQ(prctl(PR_GET_TIMERSLACK, 0, 0, 0, 0), 1);
 }
 
